@@ -1,0 +1,1 @@
+#include "imaging/TJPEGImage.h"
