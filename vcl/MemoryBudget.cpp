@@ -21,7 +21,7 @@ std::uint64_t MemAvailableFromProc()
     while (std::fgets(line, sizeof line, f)) {
         unsigned long long kib = 0;
         if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) {
-            result = static_cast<std::uint64_t>(kib) * 1024u;
+            result = static_cast<std::uint64_t>(kib) * 1024u / 2;
             break;
         }
     }

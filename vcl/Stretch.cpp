@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "vcl/Exceptions.h"
 #include "vcl/TBitmap.h"
 
 namespace {
@@ -22,6 +23,9 @@ void StretchCopy(const TBitmap& source, TBitmap& target, const TRect& rect)
 {
     if (!source.HasPixels() || !target.HasPixels())
         return;
+    // Canvases draw on display bitmaps only; writing 32-bit words into a narrower bitmap would overrun its rows.
+    if (target.PixelFormat() != TPixelFormat::pfDevice)
+        throw EInvalidGraphic("Cannot draw onto a bitmap that is not in the display's format");
     const std::int64_t rectW = std::int64_t(rect.Right) - rect.Left;
     const std::int64_t rectH = std::int64_t(rect.Bottom) - rect.Top;
     if (rectW <= 0 || rectH <= 0)
