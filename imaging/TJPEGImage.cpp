@@ -1,1 +1,133 @@
 #include "imaging/TJPEGImage.h"
+
+#include <new>
+#include <utility>
+
+#include "imaging/FileContents.h"
+#include "imaging/FileReplacement.h"
+#include "imaging/JpegDecoder.h"
+#include "imaging/JpegEncoder.h"
+#include "imaging/JpegHeader.h"
+#include "vcl/Exceptions.h"
+#include "vcl/Stretch.h"
+#include "vcl/TBitmap.h"
+#include "vcl/TCanvas.h"
+
+namespace {
+
+TJPEGPixelFormat defaultPixelFormat = TJPEGPixelFormat::jf24Bit;
+
+}  // namespace
+
+TJPEGImage::TJPEGImage() : pixelFormat_(defaultPixelFormat) {}
+
+TJPEGImage::~TJPEGImage() = default;
+
+TJPEGPixelFormat TJPEGImage::DefaultPixelFormat()
+{
+    return defaultPixelFormat;
+}
+
+void TJPEGImage::SetDefaultPixelFormat(TJPEGPixelFormat format)
+{
+    defaultPixelFormat = format;
+}
+
+void TJPEGImage::Clear()
+{
+    std::vector<std::uint8_t>().swap(data_);
+    bitmap_.reset();
+    width_ = 0;
+    height_ = 0;
+    progressiveEncoding_ = false;
+}
+
+void TJPEGImage::ReadHeader()
+{
+    // An empty file is an empty picture; libjpeg never sees it.
+    if (data_.empty())
+        return;
+    const JpegHeader header = ReadJpegHeader(data_.data(), data_.size());
+    width_ = header.width;
+    height_ = header.height;
+    progressiveEncoding_ = header.multipleScans;
+}
+
+void TJPEGImage::LoadFromFile(const std::string& fileName)
+{
+    Clear();
+    data_ = ReadFileContents(fileName);
+    ReadHeader();
+}
+
+void TJPEGImage::LoadFromMemory(std::vector<std::uint8_t> data)
+{
+    Clear();
+    data_ = std::move(data);
+    ReadHeader();
+}
+
+void TJPEGImage::ReadData(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 4)
+        throw EReadError();
+    const std::uint32_t count = std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
+                                std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24;
+    if (count > size - 4)
+        throw EReadError();
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.assign(data + 4, data + 4 + count);
+    } catch (const std::bad_alloc&) {
+        throw EMemoryStreamError();
+    }
+    LoadFromMemory(std::move(bytes));
+}
+
+int TJPEGImage::Width() const
+{
+    return bitmap_ ? bitmap_->Width() : width_;
+}
+
+int TJPEGImage::Height() const
+{
+    return bitmap_ ? bitmap_->Height() : height_;
+}
+
+bool TJPEGImage::Empty() const
+{
+    return data_.empty() && !bitmap_;
+}
+
+void TJPEGImage::DIBNeeded()
+{
+    if (bitmap_)
+        return;
+    bitmap_ = DecodeJpegToBitmap(data_.data(), data_.size(), pixelFormat_);
+}
+
+void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect)
+{
+    DIBNeeded();
+    StretchCopy(*bitmap_, canvas.Target(), rect);
+}
+
+void TJPEGImage::Assign(const TBitmap& bitmap)
+{
+    auto taken = std::make_unique<TBitmap>();
+    taken->Assign(bitmap);
+    std::vector<std::uint8_t>().swap(data_);
+    bitmap_ = std::move(taken);
+    width_ = bitmap_->Width();
+    height_ = bitmap_->Height();
+}
+
+void TJPEGImage::SaveToFile(const std::string& fileName)
+{
+    DIBNeeded();
+    // A picture without pixels would make an empty file that no viewer opens; refuse before anything is touched.
+    if (bitmap_->Width() <= 0 || bitmap_->Height() <= 0)
+        throw EInvalidGraphic("Cannot make a thumbnail of " + std::to_string(bitmap_->Width()) + " x " +
+                              std::to_string(bitmap_->Height()) + " pixels");
+    WriteFileReplacing(fileName, EncodeJpeg(*bitmap_, compressionQuality_, progressiveEncoding_));
+}

@@ -66,6 +66,10 @@ public:
     static void SetDefaultPixelFormat(TJPEGPixelFormat format);
 
 private:
+    // Forgets the file data, the decoded bitmap and the header's facts, as loading starts over.
+    void Clear();
+    void ReadHeader();
+
     std::vector<std::uint8_t> data_;
     int width_ = 0;
     int height_ = 0;
