@@ -1,0 +1,18 @@
+#include "vcl/Beep.h"
+
+#include <QApplication>
+
+namespace {
+int beeps = 0;
+}
+
+void MessageBeep(unsigned)
+{
+    QApplication::beep();
+    ++beeps;
+}
+
+int BeepCount()
+{
+    return beeps;
+}
