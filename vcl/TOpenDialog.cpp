@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QShowEvent>
+#include <QSignalBlocker>
 
 #include "vcl/ActiveMonitor.h"
 #include "vcl/FloatMode.h"
@@ -17,6 +18,29 @@ class PlacedFileDialog : public QFileDialog {
 public:
     explicit PlacedFileDialog(QRect monitor) : monitor_(monitor) {}
 
+    const QString& Chosen() const { return chosen_; }
+
+    // The name box decides, as typed: Qt would prefer the list's selection, which can still hold a file that an
+    // earlier name chose, or one of another folder. A click in the list writes that file's name into the box, so
+    // the box always shows the choice. A folder's name opens that folder instead.
+    void accept() override
+    {
+        auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QString typed = nameBox ? nameBox->text() : QString();
+        if (typed.isEmpty())
+            return;
+        if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
+            typed.replace(0, 1, QDir::homePath());
+        const QString path = QDir::cleanPath(directory().absoluteFilePath(typed));
+        if (QFileInfo(path).isDir()) {
+            setDirectory(path);
+            nameBox->clear();
+            return;
+        }
+        chosen_ = path;
+        QDialog::accept();
+    }
+
 protected:
     void showEvent(QShowEvent* event) override
     {
@@ -26,6 +50,7 @@ protected:
 
 private:
     QRect monitor_;
+    QString chosen_;
 };
 
 }  // namespace
@@ -56,14 +81,16 @@ bool TOpenDialog::Execute()
             const QFileInfo info(previous);
             if (info.absoluteDir().exists())
                 dialog.setDirectory(info.absolutePath());
-            if (auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            if (auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
                 nameBox->setText(previous);
+                // Qt selects the named file in the list and, the box not having the focus yet, writes the
+                // file's bare name back into the box; the box is to show the whole path.
+                const QSignalBlocker quiet(nameBox);
+                nameBox->setText(previous);
+            }
         }
-        if (dialog.exec() == QDialog::Accepted) {
-            const QStringList files = dialog.selectedFiles();
-            if (files.size() == 1)
-                chosen = QFileInfo(files.first()).absoluteFilePath();
-        }
+        if (dialog.exec() == QDialog::Accepted)
+            chosen = dialog.Chosen();
     }
     RestoreFloatMode(floatMode);
     if (chosen.isEmpty())

@@ -33,16 +33,6 @@ struct EightBitDisplay {
     ~EightBitDisplay() { TJPEGImage::SetDefaultPixelFormat(TJPEGPixelFormat::jf24Bit); }
 };
 
-fixtures::JpegSpec Spec(int width, int height, Colour colour, Coding coding)
-{
-    fixtures::JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colour = colour;
-    spec.coding = coding;
-    return spec;
-}
-
 std::unique_ptr<TJPEGImage> Decoded(const Bytes& file)
 {
     auto picture = std::make_unique<TJPEGImage>();

@@ -66,16 +66,6 @@ struct KindCase {
     bool multipleScans;
 };
 
-fixtures::JpegSpec Spec(int width, int height, Colour colour, Coding coding)
-{
-    fixtures::JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colour = colour;
-    spec.coding = coding;
-    return spec;
-}
-
 TEST(TJPEGImageLoad, ReportsTheFrameSizeAndWhetherThereAreSeveralScansWithoutDecoding)
 {
     const KindCase cases[] = {

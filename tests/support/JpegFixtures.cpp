@@ -154,6 +154,16 @@ void GradientPixel(int x, int y, std::uint8_t* samples)
     samples[3] = static_cast<std::uint8_t>((x ^ y) & 0xff);
 }
 
+JpegSpec Spec(int width, int height, Colour colour, Coding coding)
+{
+    JpegSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.colour = colour;
+    spec.coding = coding;
+    return spec;
+}
+
 std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec)
 {
     const int comps = ComponentsOf(spec.colour);

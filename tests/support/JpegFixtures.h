@@ -40,6 +40,9 @@ struct JpegSpec {
 
 std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec);
 
+// A spec of the given size and kind, with the gradient.
+JpegSpec Spec(int width, int height, Colour colour = Colour::YCbCr, Coding coding = Coding::Baseline);
+
 // The gradient that MakeJpeg uses when the spec sets no pixel function.
 void GradientPixel(int x, int y, std::uint8_t* samples);
 

@@ -21,12 +21,16 @@ void ModalAnswerer::Then(Answer answer)
 void ModalAnswerer::Poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || answers_.empty() || !modal->isVisible())
+    if (!modal || !modal->isVisible() || (answers_.empty() && !fallback_))
         return;
     // The window just answered may still be on its way out; a new modal window is a new object.
     if (modal == last_)
         return;
     last_ = modal;
+    if (answers_.empty()) {
+        fallback_(modal);
+        return;
+    }
     Answer answer = std::move(answers_.front());
     answers_.pop_front();
     ++answered_;

@@ -18,6 +18,9 @@ public:
     ~ModalAnswerer() override;
 
     void Then(Answer answer);
+    // Answers any modal window that appears when no queued answer is left, so that a window the test did not
+    // expect fails the test instead of waiting for ever.
+    void SetFallback(Answer answer) { fallback_ = std::move(answer); }
 
     int Answered() const { return answered_; }
     bool Done() const { return answers_.empty(); }
@@ -31,6 +34,7 @@ private:
 
     QTimer timer_;
     std::deque<Answer> answers_;
+    Answer fallback_;
     QPointer<QWidget> last_;
     int answered_ = 0;
 };
