@@ -125,9 +125,7 @@ void TJPEGImage::Assign(const TBitmap& bitmap)
 void TJPEGImage::SaveToFile(const std::string& fileName)
 {
     DIBNeeded();
-    // A picture without pixels would make an empty file that no viewer opens; refuse before anything is touched.
-    if (bitmap_->Width() <= 0 || bitmap_->Height() <= 0)
-        throw EInvalidGraphic("Cannot make a thumbnail of " + std::to_string(bitmap_->Width()) + " x " +
-                              std::to_string(bitmap_->Height()) + " pixels");
+    // Encoded whole in memory first, so that a picture that cannot be encoded (one without pixels would make an
+    // empty file no viewer opens) never touches the file.
     WriteFileReplacing(fileName, EncodeJpeg(*bitmap_, compressionQuality_, progressiveEncoding_));
 }
