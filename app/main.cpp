@@ -1,4 +1,5 @@
 #include <QByteArray>
+#include <QGuiApplication>
 
 #include "imaging/JpegSupport.h"
 #include "ui/Unit1.h"
@@ -21,6 +22,9 @@ int main(int argc, char** argv)
     try {
         Application->Initialize();
         Application->SetTitle("Tolvaner");
+        // The installed desktop entry is named after this id; Wayland compositors find the task-bar name and icon
+        // through it.
+        QGuiApplication::setDesktopFileName(QStringLiteral(TOLVANER_APP_ID));
         Application->CreateForm(Form1, "TFORM1");
         Application->Run();
     } catch (...) {

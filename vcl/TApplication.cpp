@@ -41,10 +41,8 @@ void TApplication::Initialize()
 void TApplication::SetTitle(const std::string& title)
 {
     title_ = title;
-    // Window systems name the task-bar entry after the application (WM_CLASS, desktop file), not the caption.
-    const QString name = QString::fromStdString(title);
-    QCoreApplication::setApplicationName(name);
-    QGuiApplication::setDesktopFileName(name.toLower());
+    // X11 names the task-bar entry after the application (WM_CLASS), not after the caption.
+    QCoreApplication::setApplicationName(QString::fromStdString(title));
 }
 
 QByteArray TApplication::LoadDescription(const char* descriptionName)

@@ -197,7 +197,6 @@ TEST_F(MainWindow, TitleAndIconNameTheTaskBarEntryWhileTheCaptionStays)
 {
     Application->CreateForm(Form1, "TFORM1");
     EXPECT_EQ(QCoreApplication::applicationName(), "Tolvaner");
-    EXPECT_EQ(QGuiApplication::desktopFileName(), "tolvaner");
     const QIcon icon = QApplication::windowIcon();
     ASSERT_FALSE(icon.isNull());
     const QImage image = icon.pixmap(48, 48).toImage();
