@@ -131,7 +131,9 @@ std::unique_ptr<TBitmap> DecodeJpegToBitmap(const std::uint8_t* data, std::size_
     info.mem->max_memory_to_use = static_cast<long>(std::min<std::uint64_t>(available, LONG_MAX));
 
     decompressor.StartDecompress();
-    bitmap->SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    // Every row is written below before the bitmap leaves this function (a decoding that stops short raises an
+    // error and the bitmap is dropped), so painting it white first would only cost a pass over the picture.
+    bitmap->SetSizeUnfilled(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     if (info.quantize_colors)
         bitmap->SetPalette(PaletteOf(info));
 

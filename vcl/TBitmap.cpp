@@ -66,6 +66,15 @@ void TBitmap::SetSize(int width, int height)
     MakeAnew();
 }
 
+void TBitmap::SetSizeUnfilled(int width, int height)
+{
+    if (width == width_ && height == height_)
+        return;
+    width_ = width;
+    height_ = height;
+    MakeAnew(false);
+}
+
 void TBitmap::SetPixelFormat(TPixelFormat format)
 {
     if (format == format_)
@@ -80,7 +89,7 @@ void TBitmap::SetPalette(const QVector<QRgb>& palette)
         image_.setColorTable(palette);
 }
 
-void TBitmap::MakeAnew()
+void TBitmap::MakeAnew(bool white)
 {
     image_ = QImage();
     if (width_ <= 0 || height_ <= 0)
@@ -98,8 +107,9 @@ void TBitmap::MakeAnew()
         throw EOutOfResources();
     if (format_ == TPixelFormat::pf8bit) {
         image.setColorTable({qRgb(255, 255, 255)});
-        image.fill(0);
-    } else {
+        if (white)
+            image.fill(0);
+    } else if (white) {
         image.fill(Qt::white);
     }
     image_ = std::move(image);

@@ -28,6 +28,9 @@ public:
     void SetWidth(int width);
     void SetHeight(int height);
     void SetSize(int width, int height);
+    // As SetSize, but new pixels are not painted white: for a writer that sets every pixel before anything reads
+    // them, to whom the white would only be a wasted pass over a picture of many megabytes.
+    void SetSizeUnfilled(int width, int height);
 
     TPixelFormat PixelFormat() const { return format_; }
     void SetPixelFormat(TPixelFormat format);
@@ -54,7 +57,7 @@ public:
     void Draw(TCanvas& canvas, const TRect& rect) override;
 
 private:
-    void MakeAnew();
+    void MakeAnew(bool white = true);
 
     int width_ = 0;
     int height_ = 0;
