@@ -10,6 +10,7 @@ struct JpegDecompressorState {
     jpeg_decompress_struct cinfo;
     JpegErrorManager errors;
     JpegMemorySource source;
+    jpeg_progress_mgr progress;
     const std::uint8_t* data;
     std::size_t size;
 };
@@ -18,10 +19,24 @@ namespace {
 
 using State = JpegDecompressorState;
 
+// libjpeg reads every scan of a file of several scans before the first row comes out, each over the whole
+// picture, and sets no limit on their number: a small file that repeats a scan by the thousand would keep it
+// busy for hours. Real files have about ten.
+constexpr int kMaxScans = 1000;
+
+void CheckScanCount(j_common_ptr common)
+{
+    const auto cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number > kMaxScans)
+        ERREXIT(cinfo, JERR_BAD_PROGRESSION);
+}
+
 void CreateAndReadHeader(void* context)
 {
     auto* state = static_cast<State*>(context);
     jpeg_create_decompress(&state->cinfo);
+    state->progress.progress_monitor = CheckScanCount;
+    state->cinfo.progress = &state->progress;
     AttachJpegMemorySource(&state->cinfo, state->source, state->data, state->size);
     jpeg_read_header(&state->cinfo, TRUE);
 }

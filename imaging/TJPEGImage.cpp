@@ -1,5 +1,7 @@
 #include "imaging/TJPEGImage.h"
 
+#include <sys/stat.h>
+
 #include <new>
 #include <utility>
 
@@ -40,6 +42,7 @@ void TJPEGImage::Clear()
     width_ = 0;
     height_ = 0;
     progressiveEncoding_ = false;
+    loadedFromFile_ = false;
 }
 
 void TJPEGImage::ReadHeader()
@@ -57,6 +60,12 @@ void TJPEGImage::LoadFromFile(const std::string& fileName)
 {
     Clear();
     data_ = ReadFileContents(fileName);
+    struct stat status {};
+    if (stat(fileName.c_str(), &status) == 0) {
+        loadedFromFile_ = true;
+        sourceDevice_ = status.st_dev;
+        sourceInode_ = status.st_ino;
+    }
     ReadHeader();
 }
 
@@ -125,6 +134,12 @@ void TJPEGImage::Assign(const TBitmap& bitmap)
 void TJPEGImage::SaveToFile(const std::string& fileName)
 {
     DIBNeeded();
+    // The thumbnail's name always differs from the source's, yet a link can make both one file: a source that
+    // is a symbolic link to that name, or a second hard link. Replacing it would lose the photograph.
+    struct stat existing {};
+    if (loadedFromFile_ && lstat(fileName.c_str(), &existing) == 0 && existing.st_dev == sourceDevice_ &&
+        existing.st_ino == sourceInode_)
+        throw EFCreateError(fileName);
     // Encoded whole in memory first, so that a picture that cannot be encoded (one without pixels would make an
     // empty file no viewer opens) never touches the file.
     WriteFileReplacing(fileName, EncodeJpeg(*bitmap_, compressionQuality_, progressiveEncoding_));

@@ -47,7 +47,8 @@ public:
     void Assign(const TBitmap& bitmap);
 
     // Encodes the bitmap and writes it to fileName, replacing any file of that name only once the new content
-    // is completely written.
+    // is completely written. Raises EFCreateError when fileName is the file the picture was loaded from under
+    // another name (a link).
     void SaveToFile(const std::string& fileName);
 
     // Settings. The program never changes them; loading sets ProgressiveEncoding to whether the file has more
@@ -83,4 +84,9 @@ private:
     bool progressiveEncoding_ = false;
     TJPEGScale scale_ = TJPEGScale::jsFullSize;
     bool smoothing_ = true;
+
+    // The file LoadFromFile read, by device and inode, so that saving never writes over it.
+    bool loadedFromFile_ = false;
+    std::uint64_t sourceDevice_ = 0;
+    std::uint64_t sourceInode_ = 0;
 };

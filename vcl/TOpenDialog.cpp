@@ -10,6 +10,7 @@
 #include "vcl/ActiveMonitor.h"
 #include "vcl/FloatMode.h"
 #include "vcl/ModalScope.h"
+#include "vcl/NativeFileName.h"
 
 namespace {
 
@@ -95,6 +96,6 @@ bool TOpenDialog::Execute()
     RestoreFloatMode(floatMode);
     if (chosen.isEmpty())
         return false;
-    fileName_ = chosen.toStdString();
+    fileName_ = NativeFileName(chosen);
     return true;
 }
