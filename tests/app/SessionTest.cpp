@@ -59,13 +59,13 @@ TEST(Session, MakesAThumbnailAsAPersonWould)
     ASSERT_TRUE(dir.isValid());
     const QString source = dir.filePath(QStringLiteral("holiday photo.jpg"));
     // Smooth colours, so that the thumbnail file, lossy as it is, stays close to the preview's pixels.
-    fixtures::JpegSpec spec = fixtures::Spec(800, 600);
-    spec.pixel = [](int x, int y, std::uint8_t* rgb) {
+    fixtures::JpegRecipe recipe = fixtures::Recipe(800, 600);
+    recipe.pixel = [](int x, int y, std::uint8_t* rgb) {
         rgb[0] = static_cast<std::uint8_t>(x * 255 / 799);
         rgb[1] = static_cast<std::uint8_t>(y * 255 / 599);
         rgb[2] = static_cast<std::uint8_t>(255 - (x + y) * 255 / 1398);
     };
-    fixtures::WriteFileBytes(source.toStdString(), fixtures::MakeJpeg(spec));
+    fixtures::WriteFileBytes(source.toStdString(), fixtures::MakeJpeg(recipe));
 
     XDisplay display;
     ASSERT_TRUE(display.Running()) << "Xvfb could not be started (is the xvfb package installed?)";

@@ -55,23 +55,23 @@ TEST(TJPEGImageDecode, TwentyFourBitPixelsAreLibjpegsOwnRgbOutput)
 {
     struct Case {
         const char* name;
-        fixtures::JpegSpec spec;
+        fixtures::JpegRecipe recipe;
     };
     const Case cases[] = {
-        {"baseline", Spec(64, 48, Colour::YCbCr, Coding::Baseline)},
-        {"baseline, odd size", Spec(37, 29, Colour::YCbCr, Coding::Baseline)},
-        {"progressive", Spec(64, 48, Colour::YCbCr, Coding::Progressive)},
-        {"progressive, odd size", Spec(45, 23, Colour::YCbCr, Coding::Progressive)},
-        {"sequential, separate scans", Spec(64, 48, Colour::YCbCr, Coding::SeparateScans)},
-        {"RGB stored", Spec(40, 24, Colour::RgbStored, Coding::Baseline)},
-        {"one pixel high", Spec(50, 1, Colour::YCbCr, Coding::Baseline)},
-        {"one pixel wide", Spec(1, 50, Colour::YCbCr, Coding::Baseline)},
-        {"one pixel high, progressive", Spec(70, 1, Colour::YCbCr, Coding::Progressive)},
-        {"one pixel", Spec(1, 1, Colour::YCbCr, Coding::Baseline)},
-        {"wider than one fill of input", Spec(700, 300, Colour::YCbCr, Coding::Progressive)},
+        {"baseline", Recipe(64, 48, Colour::YCbCr, Coding::Baseline)},
+        {"baseline, odd size", Recipe(37, 29, Colour::YCbCr, Coding::Baseline)},
+        {"progressive", Recipe(64, 48, Colour::YCbCr, Coding::Progressive)},
+        {"progressive, odd size", Recipe(45, 23, Colour::YCbCr, Coding::Progressive)},
+        {"sequential, separate scans", Recipe(64, 48, Colour::YCbCr, Coding::SeparateScans)},
+        {"RGB stored", Recipe(40, 24, Colour::RgbStored, Coding::Baseline)},
+        {"one pixel high", Recipe(50, 1, Colour::YCbCr, Coding::Baseline)},
+        {"one pixel wide", Recipe(1, 50, Colour::YCbCr, Coding::Baseline)},
+        {"one pixel high, progressive", Recipe(70, 1, Colour::YCbCr, Coding::Progressive)},
+        {"one pixel", Recipe(1, 1, Colour::YCbCr, Coding::Baseline)},
+        {"wider than one fill of input", Recipe(700, 300, Colour::YCbCr, Coding::Progressive)},
     };
     // A progressive file that ends after its first scans: block smoothing estimates the missing coefficients.
-    const Bytes progressive = fixtures::MakeJpeg(Spec(64, 48, Colour::YCbCr, Coding::Progressive));
+    const Bytes progressive = fixtures::MakeJpeg(Recipe(64, 48, Colour::YCbCr, Coding::Progressive));
     const Bytes firstScans = edits::CutBefore(progressive, edits::Find(progressive, 0xDA, 3));
     struct Item {
         const char* name;
@@ -81,7 +81,7 @@ TEST(TJPEGImageDecode, TwentyFourBitPixelsAreLibjpegsOwnRgbOutput)
     };
     std::vector<Item> items;
     for (const Case& c : cases)
-        items.push_back({c.name, fixtures::MakeJpeg(c.spec), c.spec.width, c.spec.height});
+        items.push_back({c.name, fixtures::MakeJpeg(c.recipe), c.recipe.width, c.recipe.height});
     items.push_back({"progressive, cut after its first scans", firstScans, 64, 48});
     for (const Item& item : items) {
         SCOPED_TRACE(item.name);
@@ -121,7 +121,7 @@ TEST(TJPEGImageDecode, GreyPicturesBecomeEightBitWith236GreyLevels)
 {
     for (const Coding coding : {Coding::Baseline, Coding::Progressive}) {
         SCOPED_TRACE(coding == Coding::Baseline ? "baseline" : "progressive");
-        const Bytes file = fixtures::MakeJpeg(Spec(80, 60, Colour::Grey, coding));
+        const Bytes file = fixtures::MakeJpeg(Recipe(80, 60, Colour::Grey, coding));
         auto picture = Decoded(file);
         const TBitmap* bitmap = picture->Bitmap();
         ASSERT_NE(bitmap, nullptr);
@@ -168,7 +168,7 @@ TEST(TJPEGImageDecode, OnAnEightBitDisplayColourPicturesGetAtMost236Colours)
     const EightBitDisplay display;
     for (const Coding coding : {Coding::Baseline, Coding::Progressive}) {
         SCOPED_TRACE(coding == Coding::Baseline ? "baseline" : "progressive");
-        const Bytes file = fixtures::MakeJpeg(Spec(96, 64, Colour::YCbCr, coding));
+        const Bytes file = fixtures::MakeJpeg(Recipe(96, 64, Colour::YCbCr, coding));
         auto picture = Decoded(file);
         EXPECT_EQ(picture->PixelFormat(), TJPEGPixelFormat::jf8Bit);
         const TBitmap* bitmap = picture->Bitmap();
@@ -239,10 +239,10 @@ TEST(TJPEGImageDecode, FourComponentPicturesGetTheirTrueColours)
                 SCOPED_TRACE(std::string(colour == Colour::Cmyk ? "CMYK" : "YCCK") +
                              (coding == Coding::Baseline ? " baseline" : " progressive") +
                              (format == TJPEGPixelFormat::jf8Bit ? " on 8 bits" : ""));
-                fixtures::JpegSpec spec = Spec(64, 32, colour, coding);
-                spec.pixel = InkPixel;
+                fixtures::JpegRecipe recipe = Recipe(64, 32, colour, coding);
+                recipe.pixel = InkPixel;
                 TJPEGImage::SetDefaultPixelFormat(format);
-                const auto picture = Decoded(fixtures::MakeJpeg(spec));
+                const auto picture = Decoded(fixtures::MakeJpeg(recipe));
                 TJPEGImage::SetDefaultPixelFormat(TJPEGPixelFormat::jf24Bit);
                 ExpectInkColours(*picture->Bitmap(), fromInk);
             }
@@ -250,9 +250,9 @@ TEST(TJPEGImageDecode, FourComponentPicturesGetTheirTrueColours)
 
 TEST(TJPEGImageDecode, CmykWithoutAdobeMarkerHoldsPlainInk)
 {
-    fixtures::JpegSpec spec = Spec(64, 32, Colour::Cmyk, Coding::Baseline);
-    spec.pixel = InkPixel;
-    const Bytes adobe = fixtures::MakeJpeg(spec);
+    fixtures::JpegRecipe recipe = Recipe(64, 32, Colour::Cmyk, Coding::Baseline);
+    recipe.pixel = InkPixel;
+    const Bytes adobe = fixtures::MakeJpeg(recipe);
     // The fixture stores 255 - ink; read as plain ink that is ink' = 255 - ink, whose light is ink * black / 255.
     const Bytes plain = edits::Remove(adobe, edits::Find(adobe, 0xEE));
     ASSERT_EQ(edits::Markers(plain).size() + 1, edits::Markers(adobe).size());
@@ -262,8 +262,8 @@ TEST(TJPEGImageDecode, CmykWithoutAdobeMarkerHoldsPlainInk)
 
 TEST(TJPEGImageDecode, RgbStoredPicturesKeepRedRedAndBlueBlue)
 {
-    fixtures::JpegSpec spec = Spec(32, 16, Colour::RgbStored, Coding::Baseline);
-    spec.pixel = [](int x, int, std::uint8_t* samples) {
+    fixtures::JpegRecipe recipe = Recipe(32, 16, Colour::RgbStored, Coding::Baseline);
+    recipe.pixel = [](int x, int, std::uint8_t* samples) {
         samples[0] = x < 16 ? 255 : 0;
         samples[1] = 0;
         samples[2] = x < 16 ? 0 : 255;
@@ -271,7 +271,7 @@ TEST(TJPEGImageDecode, RgbStoredPicturesKeepRedRedAndBlueBlue)
     for (const TJPEGPixelFormat format : {TJPEGPixelFormat::jf24Bit, TJPEGPixelFormat::jf8Bit}) {
         SCOPED_TRACE(format == TJPEGPixelFormat::jf8Bit ? "8 bits" : "24 bits");
         TJPEGImage::SetDefaultPixelFormat(format);
-        const auto picture = Decoded(fixtures::MakeJpeg(spec));
+        const auto picture = Decoded(fixtures::MakeJpeg(recipe));
         TJPEGImage::SetDefaultPixelFormat(TJPEGPixelFormat::jf24Bit);
         const QRgb left = picture->Bitmap()->Pixel(4, 8);
         const QRgb right = picture->Bitmap()->Pixel(28, 8);
@@ -285,7 +285,7 @@ TEST(TJPEGImageDecode, RgbStoredPicturesKeepRedRedAndBlueBlue)
 TEST(TJPEGImageDecode, DrawingTwiceDecodesOnce)
 {
     auto picture = std::make_unique<TJPEGImage>();
-    picture->LoadFromMemory(fixtures::MakeJpeg(Spec(64, 48, Colour::YCbCr, Coding::Progressive)));
+    picture->LoadFromMemory(fixtures::MakeJpeg(Recipe(64, 48, Colour::YCbCr, Coding::Progressive)));
     TBitmap thumbnail;
     Thumbnail(thumbnail, 32, 24).Canvas().StretchDraw(thumbnail.Canvas().ClipRect(), *picture);
     const TBitmap* decoded = picture->Bitmap();
@@ -319,7 +319,7 @@ TEST(TJPEGImageDecode, AFailedDecodingKeepsNothingAndIsTriedAgain)
 TEST(TJPEGImageDecode, AHugeDeclaredPictureFailsAtOnceWhenItCannotFit)
 {
     const auto declared = [](Coding coding, int side, bool singleSampling) {
-        return edits::WithDeclaredSize(fixtures::MakeJpeg(Spec(16, 16, Colour::YCbCr, coding)), side, side,
+        return edits::WithDeclaredSize(fixtures::MakeJpeg(Recipe(16, 16, Colour::YCbCr, coding)), side, side,
                                        singleSampling);
     };
     const auto bitmapBytes = [](std::uint64_t side) { return (side * 3 + 3) / 4 * 4 * side; };

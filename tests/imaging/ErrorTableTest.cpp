@@ -122,11 +122,11 @@ Bytes TwoFrames()
 
 Bytes CutInFirstScan(fixtures::Coding coding)
 {
-    fixtures::JpegSpec spec;
-    spec.width = 128;
-    spec.height = 96;
-    spec.coding = coding;
-    const Bytes file = fixtures::MakeJpeg(spec);
+    fixtures::JpegRecipe recipe;
+    recipe.width = 128;
+    recipe.height = 96;
+    recipe.coding = coding;
+    const Bytes file = fixtures::MakeJpeg(recipe);
     const edits::Marker scan = edits::Find(file, 0xDA);
     const std::size_t dataStart = scan.offset + scan.length;
     const std::size_t nextMarker = edits::Markers(file).back().offset;
@@ -143,7 +143,7 @@ std::string Fifo(const std::string& dir)
 std::vector<FailureCase> Cases()
 {
     using fixtures::Coding;
-    fixtures::JpegSpec arithmetic;
+    fixtures::JpegRecipe arithmetic;
     arithmetic.coding = Coding::Arithmetic;
     return {
         {"arithmetic coding", File([=] { return fixtures::MakeJpeg(arithmetic); }), Stage::Draw, "EJPEG",

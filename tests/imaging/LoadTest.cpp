@@ -62,42 +62,42 @@ TEST(TJPEGImageLoad, ANewPictureHasTheFixedSettingsAndNoContent)
 
 struct KindCase {
     const char* name;
-    fixtures::JpegSpec spec;
+    fixtures::JpegRecipe recipe;
     bool multipleScans;
 };
 
 TEST(TJPEGImageLoad, ReportsTheFrameSizeAndWhetherThereAreSeveralScansWithoutDecoding)
 {
     const KindCase cases[] = {
-        {"baseline", Spec(64, 48, Colour::YCbCr, Coding::Baseline), false},
-        {"progressive", Spec(64, 48, Colour::YCbCr, Coding::Progressive), true},
-        {"sequential, separate scans", Spec(64, 48, Colour::YCbCr, Coding::SeparateScans), true},
-        {"grey", Spec(33, 17, Colour::Grey, Coding::Baseline), false},
-        {"grey progressive", Spec(33, 17, Colour::Grey, Coding::Progressive), true},
-        {"arithmetic", Spec(40, 30, Colour::YCbCr, Coding::Arithmetic), false},
-        {"CMYK", Spec(20, 10, Colour::Cmyk, Coding::Baseline), false},
-        {"YCCK", Spec(20, 10, Colour::Ycck, Coding::Progressive), true},
-        {"RGB stored", Spec(31, 7, Colour::RgbStored, Coding::Baseline), false},
-        {"one pixel high", Spec(50, 1, Colour::YCbCr, Coding::Baseline), false},
-        {"one pixel wide", Spec(1, 50, Colour::YCbCr, Coding::Progressive), true},
+        {"baseline", Recipe(64, 48, Colour::YCbCr, Coding::Baseline), false},
+        {"progressive", Recipe(64, 48, Colour::YCbCr, Coding::Progressive), true},
+        {"sequential, separate scans", Recipe(64, 48, Colour::YCbCr, Coding::SeparateScans), true},
+        {"grey", Recipe(33, 17, Colour::Grey, Coding::Baseline), false},
+        {"grey progressive", Recipe(33, 17, Colour::Grey, Coding::Progressive), true},
+        {"arithmetic", Recipe(40, 30, Colour::YCbCr, Coding::Arithmetic), false},
+        {"CMYK", Recipe(20, 10, Colour::Cmyk, Coding::Baseline), false},
+        {"YCCK", Recipe(20, 10, Colour::Ycck, Coding::Progressive), true},
+        {"RGB stored", Recipe(31, 7, Colour::RgbStored, Coding::Baseline), false},
+        {"one pixel high", Recipe(50, 1, Colour::YCbCr, Coding::Baseline), false},
+        {"one pixel wide", Recipe(1, 50, Colour::YCbCr, Coding::Progressive), true},
     };
     QTemporaryDir dir;
     for (const KindCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.filePath("picture.jpg").toStdString();
-        fixtures::WriteFileBytes(path, fixtures::MakeJpeg(c.spec));
+        fixtures::WriteFileBytes(path, fixtures::MakeJpeg(c.recipe));
         TJPEGImage picture;
         picture.LoadFromFile(path);
-        EXPECT_EQ(picture.Width(), c.spec.width);
-        EXPECT_EQ(picture.Height(), c.spec.height);
+        EXPECT_EQ(picture.Width(), c.recipe.width);
+        EXPECT_EQ(picture.Height(), c.recipe.height);
         EXPECT_EQ(picture.ProgressiveEncoding(), c.multipleScans);
         EXPECT_FALSE(picture.Empty());
         EXPECT_EQ(picture.Bitmap(), nullptr);
 
         TJPEGImage fromMemory;
-        fromMemory.LoadFromMemory(fixtures::MakeJpeg(c.spec));
-        EXPECT_EQ(fromMemory.Width(), c.spec.width);
-        EXPECT_EQ(fromMemory.Height(), c.spec.height);
+        fromMemory.LoadFromMemory(fixtures::MakeJpeg(c.recipe));
+        EXPECT_EQ(fromMemory.Width(), c.recipe.width);
+        EXPECT_EQ(fromMemory.Height(), c.recipe.height);
         EXPECT_EQ(fromMemory.ProgressiveEncoding(), c.multipleScans);
     }
 }
@@ -118,10 +118,10 @@ TEST(TJPEGImageLoad, AZeroByteFileIsAnEmptyPicture)
 TEST(TJPEGImageLoad, LoadingAgainStartsOver)
 {
     TJPEGImage picture;
-    picture.LoadFromMemory(fixtures::MakeJpeg(Spec(64, 48, Colour::YCbCr, Coding::Progressive)));
+    picture.LoadFromMemory(fixtures::MakeJpeg(Recipe(64, 48, Colour::YCbCr, Coding::Progressive)));
     picture.DIBNeeded();
     ASSERT_NE(picture.Bitmap(), nullptr);
-    picture.LoadFromMemory(fixtures::MakeJpeg(Spec(20, 30, Colour::YCbCr, Coding::Baseline)));
+    picture.LoadFromMemory(fixtures::MakeJpeg(Recipe(20, 30, Colour::YCbCr, Coding::Baseline)));
     EXPECT_EQ(picture.Bitmap(), nullptr);
     EXPECT_EQ(picture.Width(), 20);
     EXPECT_EQ(picture.Height(), 30);
@@ -143,7 +143,7 @@ Bytes Stored(const Bytes& file, std::uint32_t count)
 
 TEST(TJPEGImageLoad, ReadsTheStoredFormOfAWindowDescription)
 {
-    const Bytes file = fixtures::MakeJpeg(Spec(70, 20, Colour::YCbCr, Coding::Progressive));
+    const Bytes file = fixtures::MakeJpeg(Recipe(70, 20, Colour::YCbCr, Coding::Progressive));
     struct Case {
         const char* name;
         Bytes stored;
@@ -208,7 +208,7 @@ TEST(TJPEGImageLoad, AFileThatCannotBeHeldInMemoryFailsBeforeItIsRead)
 
 TEST(TJPEGImageLoad, AnOrientationTagIsIgnored)
 {
-    const Bytes plain = fixtures::MakeJpeg(Spec(64, 48, Colour::YCbCr, Coding::Baseline));
+    const Bytes plain = fixtures::MakeJpeg(Recipe(64, 48, Colour::YCbCr, Coding::Baseline));
     for (const int orientation : {6, 8}) {
         SCOPED_TRACE(orientation);
         const Bytes tagged = edits::InsertAt(plain, 2, edits::ExifOrientation(orientation));

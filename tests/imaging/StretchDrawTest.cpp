@@ -119,12 +119,12 @@ TEST(TJPEGImageStretch, EveryThumbnailPixelIsOneWholeSourcePixelInOrder)
 
 TEST(TJPEGImageStretch, ADecodedPictureIsDrawnByTheSameRule)
 {
-    fixtures::JpegSpec spec;
-    spec.width = kSourceWidth;
-    spec.height = kSourceHeight;
-    spec.coding = fixtures::Coding::Progressive;
+    fixtures::JpegRecipe recipe;
+    recipe.width = kSourceWidth;
+    recipe.height = kSourceHeight;
+    recipe.coding = fixtures::Coding::Progressive;
     TJPEGImage picture;
-    picture.LoadFromMemory(fixtures::MakeJpeg(spec));
+    picture.LoadFromMemory(fixtures::MakeJpeg(recipe));
     picture.DIBNeeded();
     const TBitmap& decoded = *picture.Bitmap();
 
@@ -147,10 +147,10 @@ TEST(TJPEGImageStretch, ADecodedPictureIsDrawnByTheSameRule)
 
 TEST(TJPEGImageStretch, AssignTakesTheBitmapOverAndSharesItsPixels)
 {
-    fixtures::JpegSpec spec;
-    spec.coding = fixtures::Coding::Progressive;
+    fixtures::JpegRecipe recipe;
+    recipe.coding = fixtures::Coding::Progressive;
     TJPEGImage picture;
-    picture.LoadFromMemory(fixtures::MakeJpeg(spec));
+    picture.LoadFromMemory(fixtures::MakeJpeg(recipe));
     picture.DIBNeeded();
     TBitmap source;
     FillDistinct(source, 30, 20);
@@ -179,10 +179,10 @@ TEST(TJPEGImageStretch, ATargetWithoutPixelsStillDecodes)
     for (const Case& c : cases)
         for (const auto& size : {std::pair{0, 0}, std::pair{10, 0}, std::pair{0, 10}}) {
             SCOPED_TRACE(std::string(c.name) + " " + std::to_string(size.first) + "x" + std::to_string(size.second));
-            fixtures::JpegSpec spec;
-            spec.coding = c.coding;
+            fixtures::JpegRecipe recipe;
+            recipe.coding = c.coding;
             TJPEGImage picture;
-            picture.LoadFromMemory(fixtures::MakeJpeg(spec));
+            picture.LoadFromMemory(fixtures::MakeJpeg(recipe));
             TBitmap thumbnail;
             thumbnail.SetWidth(size.first);
             thumbnail.SetHeight(size.second);

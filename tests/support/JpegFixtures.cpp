@@ -47,7 +47,7 @@ struct CompressJob {
     jpeg_scan_info scans[4];
 };
 
-bool RunCompress(CompressJob& job, const JpegSpec& spec, const std::vector<std::uint8_t>& samples)
+bool RunCompress(CompressJob& job, const JpegRecipe& recipe, const std::vector<std::uint8_t>& samples)
 {
     jpeg_compress_struct& c = job.cinfo;
     c.err = jpeg_std_error(&job.err.pub);
@@ -58,25 +58,25 @@ bool RunCompress(CompressJob& job, const JpegSpec& spec, const std::vector<std::
     }
     jpeg_create_compress(&c);
     jpeg_mem_dest(&c, &job.out, &job.outSize);
-    const int comps = ComponentsOf(spec.colour);
-    c.image_width = static_cast<JDIMENSION>(spec.width);
-    c.image_height = static_cast<JDIMENSION>(spec.height);
+    const int comps = ComponentsOf(recipe.colour);
+    c.image_width = static_cast<JDIMENSION>(recipe.width);
+    c.image_height = static_cast<JDIMENSION>(recipe.height);
     c.input_components = comps;
     c.in_color_space = comps == 1 ? JCS_GRAYSCALE : comps == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
-    if (spec.colour == Colour::RgbStored)
+    if (recipe.colour == Colour::RgbStored)
         jpeg_set_colorspace(&c, JCS_RGB);
-    else if (spec.colour == Colour::Cmyk)
+    else if (recipe.colour == Colour::Cmyk)
         jpeg_set_colorspace(&c, JCS_CMYK);
-    else if (spec.colour == Colour::Ycck)
+    else if (recipe.colour == Colour::Ycck)
         jpeg_set_colorspace(&c, JCS_YCCK);
-    jpeg_set_quality(&c, spec.quality, TRUE);
-    if (spec.dotsPerInch > 0) {
+    jpeg_set_quality(&c, recipe.quality, TRUE);
+    if (recipe.dotsPerInch > 0) {
         c.density_unit = 1;
-        c.X_density = static_cast<UINT16>(spec.dotsPerInch);
-        c.Y_density = static_cast<UINT16>(spec.dotsPerInch);
+        c.X_density = static_cast<UINT16>(recipe.dotsPerInch);
+        c.Y_density = static_cast<UINT16>(recipe.dotsPerInch);
     }
-    switch (spec.coding) {
+    switch (recipe.coding) {
     case Coding::Baseline:
         break;
     case Coding::Progressive:
@@ -98,7 +98,7 @@ bool RunCompress(CompressJob& job, const JpegSpec& spec, const std::vector<std::
         break;
     }
     jpeg_start_compress(&c, TRUE);
-    const std::size_t stride = static_cast<std::size_t>(spec.width) * comps;
+    const std::size_t stride = static_cast<std::size_t>(recipe.width) * comps;
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = const_cast<JSAMPLE*>(samples.data() + c.next_scanline * stride);
         jpeg_write_scanlines(&c, &row, 1);
@@ -154,35 +154,35 @@ void GradientPixel(int x, int y, std::uint8_t* samples)
     samples[3] = static_cast<std::uint8_t>((x ^ y) & 0xff);
 }
 
-JpegSpec Spec(int width, int height, Colour colour, Coding coding)
+JpegRecipe Recipe(int width, int height, Colour colour, Coding coding)
 {
-    JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colour = colour;
-    spec.coding = coding;
-    return spec;
+    JpegRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.colour = colour;
+    recipe.coding = coding;
+    return recipe;
 }
 
-std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec)
+std::vector<std::uint8_t> MakeJpeg(const JpegRecipe& recipe)
 {
-    const int comps = ComponentsOf(spec.colour);
-    std::vector<std::uint8_t> samples(static_cast<std::size_t>(spec.width) * spec.height * comps);
+    const int comps = ComponentsOf(recipe.colour);
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(recipe.width) * recipe.height * comps);
     std::uint8_t pixel[4] = {};
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x) {
-            if (spec.pixel)
-                spec.pixel(x, y, pixel);
+    for (int y = 0; y < recipe.height; ++y)
+        for (int x = 0; x < recipe.width; ++x) {
+            if (recipe.pixel)
+                recipe.pixel(x, y, pixel);
             else
                 GradientPixel(x, y, pixel);
-            std::uint8_t* out = &samples[(static_cast<std::size_t>(y) * spec.width + x) * comps];
+            std::uint8_t* out = &samples[(static_cast<std::size_t>(y) * recipe.width + x) * comps];
             for (int c = 0; c < comps; ++c)
                 // Adobe's four-component files store inverted samples: 255 means no ink.
                 out[c] = comps == 4 ? static_cast<std::uint8_t>(255 - pixel[c]) : pixel[c];
         }
 
     auto job = std::make_unique<CompressJob>();
-    if (!RunCompress(*job, spec, samples)) {
+    if (!RunCompress(*job, recipe, samples)) {
         ADD_FAILURE() << "making a JPEG fixture failed: " << job->err.message;
         std::free(job->out);
         return {};

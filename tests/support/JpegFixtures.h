@@ -25,7 +25,7 @@ enum class Coding {
     Arithmetic,     // sequential, arithmetic-coded (SOF9)
 };
 
-struct JpegSpec {
+struct JpegRecipe {
     int width = 64;
     int height = 48;
     Colour colour = Colour::YCbCr;
@@ -38,12 +38,12 @@ struct JpegSpec {
     int dotsPerInch = 0;
 };
 
-std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec);
+std::vector<std::uint8_t> MakeJpeg(const JpegRecipe& recipe);
 
-// A spec of the given size and kind, with the gradient.
-JpegSpec Spec(int width, int height, Colour colour = Colour::YCbCr, Coding coding = Coding::Baseline);
+// A recipe of the given size and kind, with the gradient.
+JpegRecipe Recipe(int width, int height, Colour colour = Colour::YCbCr, Coding coding = Coding::Baseline);
 
-// The gradient that MakeJpeg uses when the spec sets no pixel function.
+// The gradient that MakeJpeg uses when the recipe sets no pixel function.
 void GradientPixel(int x, int y, std::uint8_t* samples);
 
 struct Decoded {

@@ -78,9 +78,9 @@ std::string CommandFixture::PathInDir(const std::string& name) const
     return dir.filePath(QString::fromStdString(name)).toStdString();
 }
 
-std::string CommandFixture::Source(const std::string& name, const fixtures::JpegSpec& spec)
+std::string CommandFixture::Source(const std::string& name, const fixtures::JpegRecipe& recipe)
 {
-    return SourceBytes(name, fixtures::MakeJpeg(spec));
+    return SourceBytes(name, fixtures::MakeJpeg(recipe));
 }
 
 std::string CommandFixture::SourceBytes(const std::string& name, const std::vector<std::uint8_t>& bytes)

@@ -20,7 +20,7 @@ protected:
     void TearDown() override;
 
     // Writes a generated JPEG (or any bytes) into the test's directory and returns its full path.
-    std::string Source(const std::string& name, const fixtures::JpegSpec& spec);
+    std::string Source(const std::string& name, const fixtures::JpegRecipe& recipe);
     std::string SourceBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
     std::string PathInDir(const std::string& name) const;
 

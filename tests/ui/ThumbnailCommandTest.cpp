@@ -31,7 +31,7 @@ class ThumbnailCommand : public CommandFixture {};
 
 TEST_F(ThumbnailCommand, LandscapePhotographAtTheInitialSize)
 {
-    const std::string source = Source("photo.jpg", fixtures::Spec(4000, 3000));
+    const std::string source = Source("photo.jpg", fixtures::Recipe(4000, 3000));
     ChooseFile(source);
     ExpectConfirmation();
     ASSERT_EQ(Form1->Edit1->Text(), "640");
@@ -75,7 +75,7 @@ TEST_F(ThumbnailCommand, ThumbnailSizesThroughTheWindow)
         SCOPED_TRACE(c.label);
         errors.clear();
         confirmations.clear();
-        const std::string source = Source("size.jpg", fixtures::Spec(c.width, c.height));
+        const std::string source = Source("size.jpg", fixtures::Recipe(c.width, c.height));
         TypeSize(c.sizeText);
         ChooseFile(source);
         ExpectConfirmation();
@@ -90,7 +90,7 @@ TEST_F(ThumbnailCommand, ThumbnailSizesThroughTheWindow)
 TEST_F(ThumbnailCommand, RefusedSizeTextShowsNoDialogAndKeepsTheWindowSize)
 {
     // A first run leaves a preview and a 670 x 670 window behind.
-    ChooseFile(Source("photo.jpg", fixtures::Spec(400, 300)));
+    ChooseFile(Source("photo.jpg", fixtures::Recipe(400, 300)));
     ExpectConfirmation();
     ClickButton();
     ASSERT_NE(Preview(), nullptr);
@@ -115,7 +115,7 @@ TEST_F(ThumbnailCommand, RefusedSizeTextShowsNoDialogAndKeepsTheWindowSize)
 
 TEST_F(ThumbnailCommand, CancelEndsTheRunSilentlyWithTheWindowResized)
 {
-    const std::string source = Source("photo.jpg", fixtures::Spec(400, 300));
+    const std::string source = Source("photo.jpg", fixtures::Recipe(400, 300));
     TypeSize("200");
     CancelDialog();
     ClickButton();
@@ -177,8 +177,8 @@ TEST_F(ThumbnailCommand, FilesThatAreNoPhotographEndTheRunWithTheirError)
 
 TEST_F(ThumbnailCommand, TwoRunsInARow)
 {
-    const std::string first = Source("first.jpg", fixtures::Spec(800, 600));
-    const std::string second = Source("second.jpg", fixtures::Spec(300, 400));
+    const std::string first = Source("first.jpg", fixtures::Recipe(800, 600));
+    const std::string second = Source("second.jpg", fixtures::Recipe(300, 400));
     ChooseFile(first);
     ExpectConfirmation();
     ClickButton();
@@ -198,7 +198,7 @@ TEST_F(ThumbnailCommand, TwoRunsInARow)
 
 TEST_F(ThumbnailCommand, SizesNoBitmapCanHoldFailAndTheProgramGoesOn)
 {
-    const std::string source = Source("photo.jpg", fixtures::Spec(4000, 3000));
+    const std::string source = Source("photo.jpg", fixtures::Recipe(4000, 3000));
     TypeSize("2147483647");
     ChooseFile(source);
     ExpectError();

@@ -44,7 +44,7 @@ protected:
 
 TEST_F(ThumbnailFile, WrittenBesideTheSourceThenBeepThenConfirmation)
 {
-    const std::string source = SourceBytes("Holiday.Photo.jpeg", WithForeignSegments(fixtures::MakeJpeg(fixtures::Spec(800, 600))));
+    const std::string source = SourceBytes("Holiday.Photo.jpeg", WithForeignSegments(fixtures::MakeJpeg(fixtures::Recipe(800, 600))));
     const std::vector<std::uint8_t> sourceBytes = fixtures::ReadFileBytes(source);
     const std::string output = Output("Holiday.Photo_thumb.JPG");
     const int beepsBefore = BeepCount();
@@ -77,7 +77,7 @@ TEST_F(ThumbnailFile, WrittenBesideTheSourceThenBeepThenConfirmation)
 
 struct LayoutCase {
     const char* label;
-    fixtures::JpegSpec spec;
+    fixtures::JpegRecipe recipe;
     int frameMarker;
 };
 
@@ -86,15 +86,15 @@ struct LayoutCase {
 TEST_F(ThumbnailFile, FrameFollowsTheSourceScans)
 {
     const LayoutCase cases[] = {
-        {"baseline", fixtures::Spec(800, 600), 0xC0},
-        {"progressive", fixtures::Spec(800, 600, fixtures::Colour::YCbCr, fixtures::Coding::Progressive), 0xC2},
-        {"sequential in separate scans", fixtures::Spec(800, 600, fixtures::Colour::YCbCr, fixtures::Coding::SeparateScans), 0xC2},
-        {"grey", fixtures::Spec(800, 600, fixtures::Colour::Grey), 0xC0},
-        {"6400 x 10 gives 640 x 1", fixtures::Spec(6400, 10), 0xC0},
+        {"baseline", fixtures::Recipe(800, 600), 0xC0},
+        {"progressive", fixtures::Recipe(800, 600, fixtures::Colour::YCbCr, fixtures::Coding::Progressive), 0xC2},
+        {"sequential in separate scans", fixtures::Recipe(800, 600, fixtures::Colour::YCbCr, fixtures::Coding::SeparateScans), 0xC2},
+        {"grey", fixtures::Recipe(800, 600, fixtures::Colour::Grey), 0xC0},
+        {"6400 x 10 gives 640 x 1", fixtures::Recipe(6400, 10), 0xC0},
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.label);
-        const std::string source = Source("source.jpg", c.spec);
+        const std::string source = Source("source.jpg", c.recipe);
         ChooseFile(source);
         ExpectConfirmation();
         ClickButton();
@@ -119,7 +119,7 @@ TEST_F(ThumbnailFile, FrameFollowsTheSourceScans)
 
 TEST_F(ThumbnailFile, SecondRunReplacesTheFirstThumbnail)
 {
-    const std::string source = Source("photo.jpg", fixtures::Spec(800, 600));
+    const std::string source = Source("photo.jpg", fixtures::Recipe(800, 600));
     ChooseFile(source);
     ExpectConfirmation();
     ClickButton();
@@ -135,7 +135,7 @@ TEST_F(ThumbnailFile, SecondRunReplacesTheFirstThumbnail)
 
 struct FailureCase {
     const char* label;
-    fixtures::JpegSpec spec;
+    fixtures::JpegRecipe recipe;
     const char* sizeText;
     std::function<void(const std::string& output)> prepare;  // leaves an earlier file (or a directory) there
     std::function<std::string(const std::string& output)> error;
@@ -157,20 +157,20 @@ TEST_F(ThumbnailFile, FailuresLeaveTheEarlierFileAndConfirmNothing)
     const auto fixed = [](const char* text) { return [text](const std::string&) { return std::string(text); }; };
 
     const FailureCase cases[] = {
-        {"a read-only earlier thumbnail", fixtures::Spec(400, 300), "640", readOnlyFile, cannotCreate, true},
-        {"the name taken by a folder", fixtures::Spec(400, 300), "640", directory, cannotCreate, true},
-        {"a side of 0", fixtures::Spec(1, 2000), "640", earlierFile, fixed("Cannot make a thumbnail of 0 x 640 pixels."), false},
-        {"target size 0", fixtures::Spec(400, 300), "0", earlierFile, fixed("Cannot make a thumbnail of 0 x 0 pixels."), false},
-        {"a negative target size", fixtures::Spec(400, 300), "-40", earlierFile,
+        {"a read-only earlier thumbnail", fixtures::Recipe(400, 300), "640", readOnlyFile, cannotCreate, true},
+        {"the name taken by a folder", fixtures::Recipe(400, 300), "640", directory, cannotCreate, true},
+        {"a side of 0", fixtures::Recipe(1, 2000), "640", earlierFile, fixed("Cannot make a thumbnail of 0 x 640 pixels."), false},
+        {"target size 0", fixtures::Recipe(400, 300), "0", earlierFile, fixed("Cannot make a thumbnail of 0 x 0 pixels."), false},
+        {"a negative target size", fixtures::Recipe(400, 300), "-40", earlierFile,
          fixed("Cannot make a thumbnail of -40 x -30 pixels."), false},
-        {"a side over 65500", fixtures::Spec(100, 1), "65501", earlierFile, fixed("JPEG error #40."), true},
+        {"a side over 65500", fixtures::Recipe(100, 1), "65501", earlierFile, fixed("JPEG error #40."), true},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.label);
         const QString folder = QString::fromStdString(PathInDir(c.label));
         ASSERT_TRUE(QDir().mkdir(folder));
         const std::string source = (folder + "/photo.jpg").toStdString();
-        fixtures::WriteFileBytes(source, fixtures::MakeJpeg(c.spec));
+        fixtures::WriteFileBytes(source, fixtures::MakeJpeg(c.recipe));
         const std::string output = (folder + "/photo_thumb.JPG").toStdString();
         c.prepare(output);
         const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
