@@ -1,11 +1,11 @@
 #include "vcl/MessageDialog.h"
 
 #include <QMessageBox>
-#include <QPushButton>
 #include <QShowEvent>
 
 #include "vcl/ActiveMonitor.h"
 #include "vcl/ModalScope.h"
+#include "vcl/OkBox.h"
 #include "vcl/TApplication.h"
 
 namespace {
@@ -36,11 +36,5 @@ void ShowMessage(const std::string& text)
     ModalScope scope;
     CentredMessageBox box(QString::fromStdString(Application->Title()), QString::fromStdString(text),
                           MonitorGeometryOf(scope.ActiveWindow()));
-    box.setObjectName(QStringLiteral("MessageDialog"));
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
+    ExecOkBox(box, "MessageDialog");
 }

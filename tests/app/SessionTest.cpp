@@ -18,9 +18,7 @@ namespace {
 bool Xdo(const XDisplay& display, const QStringList& arguments)
 {
     QProcess xdo;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), display.Name());
-    xdo.setProcessEnvironment(environment);
+    xdo.setProcessEnvironment(display.ClientEnvironment());
     xdo.start(QStringLiteral("xdotool"), arguments);
     if (!xdo.waitForFinished(10000))
         return false;
@@ -70,10 +68,7 @@ TEST(Session, MakesAThumbnailAsAPersonWould)
     XDisplay display;
     ASSERT_TRUE(display.Running()) << "Xvfb could not be started (is the xvfb package installed?)";
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), display.Name());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(display.ClientEnvironment());
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(QStringLiteral(TOLVANER_EXECUTABLE), {});
     ASSERT_TRUE(program.waitForStarted(10000));
@@ -108,13 +103,8 @@ TEST(Session, MakesAThumbnailAsAPersonWould)
     EXPECT_EQ(thumbnail.height, 240);
 
     // The window shows the thumbnail at (8, 72), cut off where the client area ends.
-    QImage client;
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QThread::msleep(100);
-        client = display.Grab(window);
-    } while ((client.isNull() || client.size() != QSize(350, 350)) && clock.elapsed() < 10000);
+    const QImage client =
+        display.GrabWhen(window, [](const QImage& image) { return image.size() == QSize(350, 350); }, 10000);
     ASSERT_EQ(client.size(), QSize(350, 350)) << "the window is 320 + 30 square";
     QImage expected(thumbnail.pixels.data(), thumbnail.width, thumbnail.height, thumbnail.width * 3,
                     QImage::Format_RGB888);

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QThread>
 
 #include "JpegFixtures.h"
 #include "XDisplay.h"
@@ -43,10 +41,7 @@ TEST(Startup, WindowShowsTheSplashOnGreenAndClosesWithExitCodeZero)
     ASSERT_TRUE(display.Running()) << "Xvfb could not be started (is the xvfb package installed?)";
 
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), display.Name());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(display.ClientEnvironment());
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(QStringLiteral(TOLVANER_EXECUTABLE), {});
     ASSERT_TRUE(program.waitForStarted(10000));
@@ -61,14 +56,8 @@ TEST(Startup, WindowShowsTheSplashOnGreenAndClosesWithExitCodeZero)
 
     const fixtures::Decoded splash = fixtures::DecodeJpeg(fixtures::ReadFileBytes(TOLVANER_SPLASH_JPEG));
     ASSERT_EQ(splash.width, 206);
-    // The first paint may still be on its way.
-    QImage client;
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QThread::msleep(100);
-        client = display.Grab(window);
-    } while ((client.isNull() || SplashDifferences(client, splash) != 0) && clock.elapsed() < 20000);
+    const QImage client =
+        display.GrabWhen(window, [&](const QImage& image) { return SplashDifferences(image, splash) == 0; }, 20000);
     ASSERT_EQ(client.size(), QSize(222, 292));
     EXPECT_EQ(SplashDifferences(client, splash), 0) << "the splash picture over (8, 72)-(214, 278)";
     EXPECT_EQ(GreenDifferences(client), 0) << "green outside the controls";

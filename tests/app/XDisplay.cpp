@@ -99,6 +99,26 @@ unsigned long XDisplay::WaitForWindow(const char* title, int timeoutMs)
     return 0;
 }
 
+QProcessEnvironment XDisplay::ClientEnvironment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), name_);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return environment;
+}
+
+QImage XDisplay::GrabWhen(unsigned long window, const std::function<bool(const QImage&)>& ready, int timeoutMs)
+{
+    QImage image;
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QThread::msleep(100);
+        image = Grab(window);
+    } while ((image.isNull() || !ready(image)) && clock.elapsed() < timeoutMs);
+    return image;
+}
+
 QRect XDisplay::Geometry(unsigned long window)
 {
     Display* d = Dpy(display_);

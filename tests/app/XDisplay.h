@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // A private X server (Xvfb) for one test and a client connection to it.
@@ -23,8 +25,15 @@ public:
 
     // The window's place on the root window and its size.
     QRect Geometry(unsigned long window);
+    // The environment of a program that is to show its windows on this server: the test's own, with DISPLAY
+    // pointing here and Qt asked for its X11 platform.
+    QProcessEnvironment ClientEnvironment() const;
+
     // The window's contents as the screen shows them.
     QImage Grab(unsigned long window);
+    // Grabs the window until ready accepts what it shows (the first paint may still be on its way) or timeoutMs
+    // has passed; returns the last grab either way.
+    QImage GrabWhen(unsigned long window, const std::function<bool(const QImage&)>& ready, int timeoutMs);
     // WM_CLASS: instance and class.
     QStringList WindowClass(unsigned long window);
     // The sizes of the icons in _NET_WM_ICON.

@@ -11,6 +11,7 @@
 
 #include "JpegEdits.h"
 #include "JpegFixtures.h"
+#include "PictureTestHelpers.h"
 #include "imaging/TJPEGImage.h"
 #include "vcl/Exceptions.h"
 #include "vcl/MemoryBudget.h"
@@ -23,11 +24,6 @@ using edits::Bytes;
 using fixtures::Coding;
 using fixtures::Colour;
 
-struct PinnedMemory {
-    explicit PinnedMemory(std::uint64_t bytes) { SetAvailableMemoryBytesForTesting(bytes); }
-    ~PinnedMemory() { SetAvailableMemoryBytesForTesting(0); }
-};
-
 struct EightBitDisplay {
     EightBitDisplay() { TJPEGImage::SetDefaultPixelFormat(TJPEGPixelFormat::jf8Bit); }
     ~EightBitDisplay() { TJPEGImage::SetDefaultPixelFormat(TJPEGPixelFormat::jf24Bit); }
@@ -39,16 +35,6 @@ std::unique_ptr<TJPEGImage> Decoded(const Bytes& file)
     picture->LoadFromMemory(file);
     picture->DIBNeeded();
     return picture;
-}
-
-std::string Message(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(no exception)";
 }
 
 TEST(TJPEGImageDecode, TwentyFourBitPixelsAreLibjpegsOwnRgbOutput)

@@ -13,6 +13,7 @@
 
 #include "JpegEdits.h"
 #include "JpegFixtures.h"
+#include "PictureTestHelpers.h"
 #include "imaging/TJPEGImage.h"
 #include "vcl/Exceptions.h"
 #include "vcl/MemoryBudget.h"
@@ -23,21 +24,6 @@ namespace {
 using edits::Bytes;
 using fixtures::Coding;
 using fixtures::Colour;
-
-struct PinnedMemory {
-    explicit PinnedMemory(std::uint64_t bytes) { SetAvailableMemoryBytesForTesting(bytes); }
-    ~PinnedMemory() { SetAvailableMemoryBytesForTesting(0); }
-};
-
-std::string Message(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "(no exception)";
-}
 
 TEST(TJPEGImageLoad, ANewPictureHasTheFixedSettingsAndNoContent)
 {

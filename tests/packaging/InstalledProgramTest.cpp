@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -10,7 +9,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThread>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <map>
@@ -118,12 +116,12 @@ TEST(InstalledProgram, ItsWindowMatchesTheDesktopEntryAndItLeavesNothingBehind)
     XDisplay display;
     ASSERT_TRUE(display.Running()) << "Xvfb could not be started (is the xvfb package installed?)";
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = display.ClientEnvironment();
     for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
         environment.remove(QString::fromLatin1(name));
     environment.insert(QStringLiteral("HOME"), home);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    environment.insert(QStringLiteral("DISPLAY"), display.Name());
+    // As a desktop session starts it: Qt chooses its platform itself.
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(work);
@@ -141,13 +139,8 @@ TEST(InstalledProgram, ItsWindowMatchesTheDesktopEntryAndItLeavesNothingBehind)
     EXPECT_NE(std::find(icons.begin(), icons.end(), QSize(48, 48)), icons.end()) << "the task-bar icon";
 
     // The program draws its window from resources compiled into it: the green background shows they came along.
-    QImage client;
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QThread::msleep(100);
-        client = display.Grab(window);
-    } while ((client.isNull() || (client.pixel(2, 2) | 0xff000000u) != kGreen) && clock.elapsed() < 20000);
+    const QImage client = display.GrabWhen(
+        window, [](const QImage& image) { return (image.pixel(2, 2) | 0xff000000u) == kGreen; }, 20000);
     ASSERT_FALSE(client.isNull());
     EXPECT_EQ(client.pixel(2, 2) | 0xff000000u, kGreen);
 
