@@ -25,27 +25,46 @@ void JumpOnError(j_common_ptr cinfo)
     std::longjmp(err->jump, 1);
 }
 
-int ComponentsOf(Colour colour)
-{
-    switch (colour) {
-    case Colour::Grey:
-        return 1;
-    case Colour::Cmyk:
-    case Colour::Ycck:
-        return 4;
-    default:
-        return 3;
-    }
-}
-
 // Everything libjpeg touches lives in this struct, so nothing with a destructor is skipped by the jump.
 struct CompressJob {
     jpeg_compress_struct cinfo;
     ErrorJump err;
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
-    jpeg_scan_info scans[4];
+    jpeg_scan_info scans[MAX_COMPONENTS + 3 * 8];
 };
+
+// DC of every component first, then each of the first three components' AC coefficients in bands of eight.
+int ManyBandsScript(jpeg_scan_info* script, int components)
+{
+    int count = 0;
+    for (int c = 0; c < components; ++c) {
+        script[count] = {};
+        script[count].comps_in_scan = 1;
+        script[count++].component_index[0] = c;
+    }
+    for (int c = 0; c < components && c < 3; ++c)
+        for (int start = 1; start <= 63; start += 8) {
+            script[count] = {};
+            script[count].comps_in_scan = 1;
+            script[count].component_index[0] = c;
+            script[count].Ss = start;
+            script[count++].Se = start + 7 > 63 ? 63 : start + 7;
+        }
+    return count;
+}
+
+int SeparateScansScript(jpeg_scan_info* script, int components)
+{
+    for (int i = 0; i < components; ++i) {
+        script[i] = {};
+        script[i].comps_in_scan = 1;
+        script[i].component_index[0] = i;
+        script[i].Ss = 0;
+        script[i].Se = 63;
+    }
+    return components;
+}
 
 bool RunCompress(CompressJob& job, const JpegRecipe& recipe, const std::vector<std::uint8_t>& samples)
 {
@@ -58,11 +77,14 @@ bool RunCompress(CompressJob& job, const JpegRecipe& recipe, const std::vector<s
     }
     jpeg_create_compress(&c);
     jpeg_mem_dest(&c, &job.out, &job.outSize);
-    const int comps = ComponentsOf(recipe.colour);
+    const int comps = ComponentsOf(recipe);
     c.image_width = static_cast<JDIMENSION>(recipe.width);
     c.image_height = static_cast<JDIMENSION>(recipe.height);
     c.input_components = comps;
-    c.in_color_space = comps == 1 ? JCS_GRAYSCALE : comps == 4 ? JCS_CMYK : JCS_RGB;
+    c.in_color_space = recipe.colour == Colour::Unknown ? JCS_UNKNOWN
+                       : comps == 1                    ? JCS_GRAYSCALE
+                       : comps == 4                    ? JCS_CMYK
+                                                       : JCS_RGB;
     jpeg_set_defaults(&c);
     if (recipe.colour == Colour::RgbStored)
         jpeg_set_colorspace(&c, JCS_RGB);
@@ -76,28 +98,43 @@ bool RunCompress(CompressJob& job, const JpegRecipe& recipe, const std::vector<s
         c.X_density = static_cast<UINT16>(recipe.dotsPerInch);
         c.Y_density = static_cast<UINT16>(recipe.dotsPerInch);
     }
+    if (comps > 1 && recipe.hSampling > 0) {
+        c.comp_info[0].h_samp_factor = recipe.hSampling;
+        c.comp_info[0].v_samp_factor = recipe.vSampling;
+    }
+    c.restart_in_rows = recipe.restartRows;
+    c.optimize_coding = recipe.optimize ? TRUE : FALSE;
     switch (recipe.coding) {
     case Coding::Baseline:
+        // A scan holds at most four components: more get a scan each.
+        if (comps > 4) {
+            c.num_scans = SeparateScansScript(job.scans, comps);
+            c.scan_info = job.scans;
+        }
         break;
     case Coding::Progressive:
         jpeg_simple_progression(&c);
         break;
     case Coding::SeparateScans:
-        for (int i = 0; i < c.num_components; ++i) {
-            job.scans[i] = {};
-            job.scans[i].comps_in_scan = 1;
-            job.scans[i].component_index[0] = i;
-            job.scans[i].Ss = 0;
-            job.scans[i].Se = 63;
-        }
+        c.num_scans = SeparateScansScript(job.scans, comps);
         c.scan_info = job.scans;
-        c.num_scans = c.num_components;
+        break;
+    case Coding::ManyBands:
+        c.num_scans = ManyBandsScript(job.scans, comps);
+        c.scan_info = job.scans;
         break;
     case Coding::Arithmetic:
         c.arith_code = TRUE;
         break;
     }
     jpeg_start_compress(&c, TRUE);
+    if (recipe.foreignSegments) {
+        static const char comment[] = "made by a camera";
+        jpeg_write_marker(&c, JPEG_COM, reinterpret_cast<const JOCTET*>(comment), sizeof comment - 1);
+        static const JOCTET exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                                      0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
+        jpeg_write_marker(&c, JPEG_APP0 + 1, exif, sizeof exif);
+    }
     const std::size_t stride = static_cast<std::size_t>(recipe.width) * comps;
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = const_cast<JSAMPLE*>(samples.data() + c.next_scanline * stride);
@@ -164,11 +201,28 @@ JpegRecipe Recipe(int width, int height, Colour colour, Coding coding)
     return recipe;
 }
 
+int ComponentsOf(const JpegRecipe& recipe)
+{
+    switch (recipe.colour) {
+    case Colour::Grey:
+        return 1;
+    case Colour::Cmyk:
+    case Colour::Ycck:
+        return 4;
+    case Colour::Unknown:
+        return recipe.components;
+    case Colour::YCbCr:
+    case Colour::RgbStored:
+        break;
+    }
+    return 3;
+}
+
 std::vector<std::uint8_t> MakeJpeg(const JpegRecipe& recipe)
 {
-    const int comps = ComponentsOf(recipe.colour);
+    const int comps = ComponentsOf(recipe);
     std::vector<std::uint8_t> samples(static_cast<std::size_t>(recipe.width) * recipe.height * comps);
-    std::uint8_t pixel[4] = {};
+    std::uint8_t pixel[MAX_COMPONENTS] = {};
     for (int y = 0; y < recipe.height; ++y)
         for (int x = 0; x < recipe.width; ++x) {
             if (recipe.pixel)
@@ -178,7 +232,8 @@ std::vector<std::uint8_t> MakeJpeg(const JpegRecipe& recipe)
             std::uint8_t* out = &samples[(static_cast<std::size_t>(y) * recipe.width + x) * comps];
             for (int c = 0; c < comps; ++c)
                 // Adobe's four-component files store inverted samples: 255 means no ink.
-                out[c] = comps == 4 ? static_cast<std::uint8_t>(255 - pixel[c]) : pixel[c];
+                out[c] = comps == 4 && recipe.colour != Colour::Unknown ? static_cast<std::uint8_t>(255 - pixel[c])
+                                                                        : pixel[c];
         }
 
     auto job = std::make_unique<CompressJob>();

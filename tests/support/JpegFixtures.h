@@ -16,12 +16,14 @@ enum class Colour {
     RgbStored,  // three components stored as R, G, B (Adobe transform 0)
     Cmyk,       // four components, Adobe CMYK with inverted samples as editors write it
     Ycck,       // four components, Adobe YCCK with inverted samples
+    Unknown,    // JpegRecipe::components (2, or 5 to 10) components that name no colour space
 };
 
 enum class Coding {
     Baseline,       // one interleaved scan
     Progressive,    // libjpeg's simple progression
     SeparateScans,  // sequential, one scan per component
+    ManyBands,      // progressive, each component's AC coefficients in bands of eight, one scan each
     Arithmetic,     // sequential, arithmetic-coded (SOF9)
 };
 
@@ -32,10 +34,21 @@ struct JpegRecipe {
     Coding coding = Coding::Baseline;
     int quality = 95;
     // Fills the input samples of pixel (x, y): 3 bytes R, G, B (for Grey only the first is used; for Cmyk and
-    // Ycck 4 bytes C, M, Y, K of ink, 0 meaning none). Unset: GradientPixel.
+    // Ycck 4 bytes C, M, Y, K of ink, 0 meaning none; for Unknown one byte per component). Unset: GradientPixel.
     std::function<void(int x, int y, std::uint8_t* samples)> pixel;
     // Density of the JFIF header (unit 1 = dots per inch); 0 keeps libjpeg's default.
     int dotsPerInch = 0;
+    // Of Colour::Unknown.
+    int components = 2;
+    // The first component's sampling factors (the others stay 1 x 1); 0 keeps libjpeg's default.
+    int hSampling = 0;
+    int vSampling = 0;
+    // A restart marker every this many MCU rows; 0 for none.
+    int restartRows = 0;
+    // Huffman tables made for the picture instead of the standard ones.
+    bool optimize = false;
+    // A comment and an EXIF segment after the headers, as cameras and editors write them.
+    bool foreignSegments = false;
 };
 
 std::vector<std::uint8_t> MakeJpeg(const JpegRecipe& recipe);
@@ -64,6 +77,9 @@ struct Segment {
     std::vector<std::uint8_t> data;
 };
 std::vector<Segment> ReadSegments(const std::vector<std::uint8_t>& file);
+
+// The number of components of the files a colour makes.
+int ComponentsOf(const JpegRecipe& recipe);
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);

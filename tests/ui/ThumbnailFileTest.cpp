@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <string>
@@ -26,16 +28,6 @@ std::vector<int> Markers(const std::vector<std::uint8_t>& file)
     return markers;
 }
 
-// The source with a comment and an EXIF-like segment spliced in after its start marker: neither may reach the
-// thumbnail.
-std::vector<std::uint8_t> WithForeignSegments(std::vector<std::uint8_t> jpeg)
-{
-    const std::vector<std::uint8_t> extra = {0xFF, 0xFE, 0x00, 0x07, 'h', 'e', 'l', 'l', 'o',
-                                             0xFF, 0xE1, 0x00, 0x08, 'E', 'x', 'i', 'f', 0, 0};
-    jpeg.insert(jpeg.begin() + 2, extra.begin(), extra.end());
-    return jpeg;
-}
-
 class ThumbnailFile : public CommandFixture {
 protected:
     std::string Output(const std::string& name) const { return PathInDir(name); }
@@ -44,8 +36,14 @@ protected:
 
 TEST_F(ThumbnailFile, WrittenBesideTheSourceThenBeepThenConfirmation)
 {
-    const std::string source = SourceBytes("Holiday.Photo.jpeg", WithForeignSegments(fixtures::MakeJpeg(fixtures::Recipe(800, 600))));
+    // A comment and an EXIF segment in the source: neither may reach the thumbnail.
+    fixtures::JpegRecipe recipe = fixtures::Recipe(800, 600);
+    recipe.foreignSegments = true;
+    const std::string source = Source("Holiday.Photo.jpeg", recipe);
     const std::vector<std::uint8_t> sourceBytes = fixtures::ReadFileBytes(source);
+    const std::vector<int> sourceMarkers = Markers(sourceBytes);
+    ASSERT_NE(std::find(sourceMarkers.begin(), sourceMarkers.end(), 0xFE), sourceMarkers.end());
+    ASSERT_NE(std::find(sourceMarkers.begin(), sourceMarkers.end(), 0xE1), sourceMarkers.end());
     const std::string output = Output("Holiday.Photo_thumb.JPG");
     const int beepsBefore = BeepCount();
     bool fileCompleteAtConfirmation = false;

@@ -3,12 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 
-#include <jpeglib.h>
+#include "JpegFixtures.h"
 
 namespace edits {
 
@@ -22,57 +18,6 @@ bool Standalone(int code)
 bool IsFrame(int code)
 {
     return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
-}
-
-struct CompressJob {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    std::jmp_buf jump;
-    jpeg_scan_info scans[MAX_COMPONENTS];
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-};
-
-void JumpBack(j_common_ptr cinfo)
-{
-    std::longjmp(*static_cast<std::jmp_buf*>(cinfo->client_data), 1);
-}
-
-bool Compress(CompressJob& job, int components, int width, int height, const Bytes& samples)
-{
-    jpeg_compress_struct& c = job.cinfo;
-    c.err = jpeg_std_error(&job.err);
-    job.err.error_exit = JumpBack;
-    c.client_data = &job.jump;
-    if (setjmp(job.jump)) {
-        jpeg_destroy_compress(&c);
-        return false;
-    }
-    jpeg_create_compress(&c);
-    c.client_data = &job.jump;
-    jpeg_mem_dest(&c, &job.out, &job.outSize);
-    c.image_width = static_cast<JDIMENSION>(width);
-    c.image_height = static_cast<JDIMENSION>(height);
-    c.input_components = components;
-    c.in_color_space = JCS_UNKNOWN;
-    jpeg_set_defaults(&c);
-    // A scan holds at most four components: give each its own.
-    for (int i = 0; i < components; ++i) {
-        job.scans[i] = {};
-        job.scans[i].comps_in_scan = 1;
-        job.scans[i].component_index[0] = i;
-        job.scans[i].Se = 63;
-    }
-    c.scan_info = job.scans;
-    c.num_scans = components;
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPLE*>(samples.data() + std::size_t(c.next_scanline) * width * components);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    return true;
 }
 
 }  // namespace
@@ -161,18 +106,13 @@ Bytes WithDeclaredSize(const Bytes& file, int width, int height, bool singleSamp
 
 Bytes MakeComponentsJpeg(int components, int width, int height)
 {
-    Bytes samples(std::size_t(width) * height * components);
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<std::uint8_t>(i * 7);
-    auto job = std::make_unique<CompressJob>();
-    if (!Compress(*job, components, width, height, samples)) {
-        ADD_FAILURE() << "libjpeg could not make a " << components << "-component file";
-        std::free(job->out);
-        return {};
-    }
-    Bytes file(job->out, job->out + job->outSize);
-    std::free(job->out);
-    return file;
+    fixtures::JpegRecipe recipe = fixtures::Recipe(width, height, fixtures::Colour::Unknown);
+    recipe.components = components;
+    recipe.pixel = [components, width](int x, int y, std::uint8_t* samples) {
+        for (int c = 0; c < components; ++c)
+            samples[c] = static_cast<std::uint8_t>(((y * width + x) * components + c) * 7);
+    };
+    return fixtures::MakeJpeg(recipe);
 }
 
 Bytes ExifOrientation(int orientation)
