@@ -41,10 +41,7 @@ TEST(Startup, WindowShowsTheSplashOnGreenAndClosesWithExitCodeZero)
     ASSERT_TRUE(display.Running()) << "Xvfb could not be started (is the xvfb package installed?)";
 
     QProcess program;
-    program.setProcessEnvironment(display.ClientEnvironment());
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QStringLiteral(TOLVANER_EXECUTABLE), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(display.Launch(program, QStringLiteral(TOLVANER_EXECUTABLE)));
 
     const unsigned long window = display.WaitForWindow("Tolvane", 30000);
     ASSERT_NE(window, 0ul) << "no window captioned \"Tolvane\" appeared";

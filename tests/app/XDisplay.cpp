@@ -107,6 +107,14 @@ QProcessEnvironment XDisplay::ClientEnvironment() const
     return environment;
 }
 
+bool XDisplay::Launch(QProcess& process, const QString& program)
+{
+    process.setProcessEnvironment(ClientEnvironment());
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, {});
+    return process.waitForStarted(10000);
+}
+
 QImage XDisplay::GrabWhen(unsigned long window, const std::function<bool(const QImage&)>& ready, int timeoutMs)
 {
     QImage image;

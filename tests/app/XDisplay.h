@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
@@ -28,6 +29,10 @@ public:
     // The environment of a program that is to show its windows on this server: the test's own, with DISPLAY
     // pointing here and Qt asked for its X11 platform.
     QProcessEnvironment ClientEnvironment() const;
+
+    // Starts program on this server with ClientEnvironment, its output going to the test's; false when it
+    // could not be started.
+    bool Launch(QProcess& process, const QString& program);
 
     // The window's contents as the screen shows them.
     QImage Grab(unsigned long window);
