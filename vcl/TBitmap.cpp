@@ -85,23 +85,88 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
 
 void TBitmap::SetPalette(const QVector<QRgb>& palette)
 {
-    if (format_ == TPixelFormat::pf8bit && HasPixels())
-        image_.setColorTable(palette);
+    if (format_ != TPixelFormat::pf8bit || !HasPixels())
+        return;
+    MakeWhiteNow();
+    image_.setColorTable(palette);
+}
+
+QVector<QRgb> TBitmap::Palette() const
+{
+    MakeWhiteNow();
+    return image_.colorTable();
+}
+
+std::uint8_t* TBitmap::ScanLine(int row)
+{
+    MakeWhiteNow();
+    return image_.scanLine(row);
+}
+
+const std::uint8_t* TBitmap::ScanLine(int row) const
+{
+    MakeWhiteNow();
+    return image_.constScanLine(row);
+}
+
+qsizetype TBitmap::BytesPerLine() const
+{
+    MakeWhiteNow();
+    return image_.bytesPerLine();
+}
+
+QRgb TBitmap::Pixel(int x, int y) const
+{
+    if (blank_ && x >= 0 && x < width_ && y >= 0 && y < height_)
+        return qRgb(255, 255, 255);
+    return image_.pixel(x, y);
+}
+
+const QImage& TBitmap::Image() const
+{
+    MakeWhiteNow();
+    return image_;
+}
+
+void TBitmap::WillOverwriteAll()
+{
+    if (!blank_)
+        return;
+    image_ = Allocate(false);
+    blank_ = false;
+}
+
+void TBitmap::MakeWhiteNow() const
+{
+    if (!blank_)
+        return;
+    image_ = Allocate(true);
+    blank_ = false;
 }
 
 void TBitmap::MakeAnew(bool white)
 {
     image_ = QImage();
+    blank_ = false;
     if (width_ <= 0 || height_ <= 0)
         return;
 
-    // Rows are padded to 4 bytes; check the total for overflow and against the memory there is before asking.
+    // Rows are padded to 4 bytes; check the total for overflow and against the memory there is before asking,
+    // so that a size that cannot be had fails here and not at the first look at the pixels.
     const std::uint64_t rowBytes = (std::uint64_t(width_) * BytesPerPixel(format_) + 3) / 4 * 4;
     const std::uint64_t total = rowBytes * std::uint64_t(height_);
     if (rowBytes > std::uint64_t(std::numeric_limits<int>::max()) ||
         total > std::uint64_t(std::numeric_limits<qsizetype>::max()) || total > AvailableMemoryBytes())
         throw EOutOfResources();
 
+    if (white)
+        blank_ = true;
+    else
+        image_ = Allocate(false);
+}
+
+QImage TBitmap::Allocate(bool white) const
+{
     QImage image(width_, height_, QtFormat(format_));
     if (image.isNull())
         throw EOutOfResources();
@@ -112,7 +177,7 @@ void TBitmap::MakeAnew(bool white)
     } else if (white) {
         image.fill(Qt::white);
     }
-    image_ = std::move(image);
+    return image;
 }
 
 TCanvas& TBitmap::Canvas()
@@ -129,6 +194,7 @@ void TBitmap::Assign(const TBitmap& source)
     width_ = source.width_;
     height_ = source.height_;
     format_ = source.format_;
+    blank_ = source.blank_;
     image_ = source.image_;
 }
 

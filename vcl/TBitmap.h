@@ -11,7 +11,9 @@
 enum class TPixelFormat { pfDevice, pf8bit, pf24bit };
 
 // A bitmap in memory. It has pixels only while both sides are greater than 0; every (re)sizing makes it anew,
-// all white. Pixels live in a QImage, so that painting needs no conversion and Assign shares them.
+// all white. Pixels live in a QImage, so that painting needs no conversion and Assign shares them. The white is
+// made only when something first looks at the pixels: a bitmap that is drawn over whole right after its sizing
+// never spends a pass (or, when it takes over another bitmap's pixels, even the memory) on it.
 // pf24bit rows hold red, green, blue bytes; pf8bit rows hold palette indexes; pfDevice rows hold QRgb words.
 class TBitmap : public TGraphic {
 public:
@@ -21,10 +23,13 @@ public:
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     bool Empty() const override { return width_ == 0 || height_ == 0; }
-    bool HasPixels() const { return !image_.isNull(); }
+    bool HasPixels() const { return blank_ || !image_.isNull(); }
+    // All white, with the white not made yet.
+    bool WhitePending() const { return blank_; }
 
     // Setting a side to its present value does nothing; any other value makes the bitmap anew.
-    // A bitmap that cannot be allocated, or would not fit in the memory available, raises EOutOfResources.
+    // A bitmap that would not fit in the memory available raises EOutOfResources here; should the allocator still
+    // refuse when the pixels are made, whatever first looks at them raises it.
     void SetWidth(int width);
     void SetHeight(int height);
     void SetSize(int width, int height);
@@ -37,14 +42,18 @@ public:
 
     // The colours of a pf8bit bitmap's indexes.
     void SetPalette(const QVector<QRgb>& palette);
-    QVector<QRgb> Palette() const { return image_.colorTable(); }
+    QVector<QRgb> Palette() const;
 
-    std::uint8_t* ScanLine(int row) { return image_.scanLine(row); }
-    const std::uint8_t* ScanLine(int row) const { return image_.constScanLine(row); }
-    qsizetype BytesPerLine() const { return image_.bytesPerLine(); }
+    std::uint8_t* ScanLine(int row);
+    const std::uint8_t* ScanLine(int row) const;
+    qsizetype BytesPerLine() const;
 
     // The colour of one pixel, whatever the format.
-    QRgb Pixel(int x, int y) const { return image_.pixel(x, y); }
+    QRgb Pixel(int x, int y) const;
+
+    // For a writer about to set every pixel: the white this bitmap is still owed is not made, and its pixels are
+    // left as they come from the allocator.
+    void WillOverwriteAll();
 
     TCanvas& Canvas();
 
@@ -52,16 +61,23 @@ public:
     void Assign(const TBitmap& source);
 
     // The pixels as Qt sees them (a null image while there are none), for painting.
-    const QImage& Image() const { return image_; }
+    const QImage& Image() const;
 
     void Draw(TCanvas& canvas, const TRect& rect) override;
 
 private:
     void MakeAnew(bool white = true);
+    // Allocates the pixels of the present size and format, white or left as they come.
+    QImage Allocate(bool white) const;
+    // Gives a bitmap still owed its white its white pixels.
+    void MakeWhiteNow() const;
 
     int width_ = 0;
     int height_ = 0;
     TPixelFormat format_ = TPixelFormat::pfDevice;
-    QImage image_;
+    // Sized, with its pixels all white but not yet made; image_ is null meanwhile. Looking at the pixels makes
+    // them, which is why both may change in a const call.
+    mutable bool blank_ = false;
+    mutable QImage image_;
     std::unique_ptr<TCanvas> canvas_;
 };

@@ -111,5 +111,9 @@ void TImage::paintEvent(QPaintEvent*)
     if (!bitmap || !bitmap->HasPixels())
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, bitmap->Image());
+    // Painting a bitmap whose white is not made yet needs no pixels, and so cannot fail for want of memory.
+    if (bitmap->WhitePending())
+        painter.fillRect(0, 0, bitmap->Width(), bitmap->Height(), Qt::white);
+    else
+        painter.drawImage(0, 0, bitmap->Image());
 }
