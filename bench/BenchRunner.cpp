@@ -201,7 +201,8 @@ private:
         ThumbnailPathTimes& t = m.path;
         t.load = Field(last_, "load");
         t.size = Field(last_, "size");
-        t.draw = Field(last_, "draw");
+        t.decode = Field(last_, "decode");
+        t.stretch = Field(last_, "stretch");
         t.preview = Field(last_, "preview");
         t.takeOver = Field(last_, "takeover");
         t.save = Field(last_, "save");

@@ -6,7 +6,8 @@
 struct ThumbnailPathTimes {
     double load = 0;     // the file into memory and its header read
     double size = 0;     // the ratio, and the thumbnail bitmap given its width and height
-    double draw = 0;     // the stretch-draw: the full decode and the nearest-neighbour stretch
+    double decode = 0;   // the stretch-draw's first half: the full decode into the picture's bitmap
+    double stretch = 0;  // its second half: the nearest-neighbour stretch onto the thumbnail
     double preview = 0;  // the preview's own bitmap and the same-size copy into it
     double takeOver = 0; // the picture takes the thumbnail over, releasing the file's bytes and the decoded bitmap
     double save = 0;     // encode, write, flush, rename
