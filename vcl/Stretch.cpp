@@ -51,9 +51,9 @@ void StretchCopy(const TBitmap& source, TBitmap& target, const TRect& rect)
         return;
     }
 
-    // Looking at the source first: should its pixels still have to be made and fail, the target keeps its own.
+    // Read before the target is touched: reading it also makes the source's pixels, should they still be owed
+    // their white, so that an allocation failing there leaves the target as it was.
     const QVector<QRgb> palette = source.Palette();
-    static_cast<void>(source.ScanLine(0));
     if (coversTarget)
         target.WillOverwriteAll();
 
