@@ -45,7 +45,7 @@ ThumbnailPathTimes RunThumbnailPath(const std::string& source, int n)
     thumbnail.Canvas().StretchDraw(thumbnail.Canvas().ClipRect(), jpeg);
     const Clock::time_point drawn = Clock::now();
 
-    // The window's preview image gets a white bitmap of the thumbnail's size and a plain copy of it.
+    // The window's preview image gets a bitmap of the thumbnail's size with the thumbnail drawn whole into it.
     TBitmap preview;
     preview.SetWidth(thumbnail.Width());
     preview.SetHeight(thumbnail.Height());
