@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "vcl/Exceptions.h"
+#include "vcl/HexDigit.h"
 
 namespace {
 
@@ -165,17 +166,6 @@ private:
         return negative ? -value : value;
     }
 
-    static int HexDigit(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
     std::vector<std::uint8_t> HexBytes()
     {
         std::vector<std::uint8_t> bytes;
@@ -187,8 +177,8 @@ private:
                 ++pos_;
                 return bytes;
             }
-            const int high = HexDigit(text_[pos_]);
-            const int low = pos_ + 1 < text_.size() ? HexDigit(text_[pos_ + 1]) : -1;
+            const int high = HexDigitValue(text_[pos_]);
+            const int low = pos_ + 1 < text_.size() ? HexDigitValue(text_[pos_ + 1]) : -1;
             if (high < 0 || low < 0)
                 Fail("hexadecimal byte expected");
             bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "vcl/Exceptions.h"
+#include "vcl/HexDigit.h"
 
 namespace {
 
@@ -15,17 +16,6 @@ namespace {
 bool IsDecimalDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Length of a hexadecimal prefix at pos, or 0. "0x" is tried before a lone "0" can be read as a decimal digit.
